@@ -144,7 +144,7 @@ Variant Variant::Call(const std::string& member, A&&... args) const {
     list.reserve(sizeof...(A));
     (detail::BindArg(list, args), ...);
     Variant r = CallArgs(member, list);
-    std::size_t i = 0;
+    [[maybe_unused]] std::size_t i = 0;  // unused when there are no arguments
     (detail::WriteBack(list, i, std::forward<A>(args)), ...);
     return r;
 }
