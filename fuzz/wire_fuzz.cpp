@@ -1,10 +1,6 @@
 // libFuzzer target for the socket connection's wire codec (kv/Wire.h): frames,
-// messages and values from arbitrary bytes. Not part of the CMake build; e.g.
-//
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fPIC -Iinclude \
-//     $(pkg-config --cflags Qt6Core) fuzz/wire_fuzz.cpp src/sdk/wire/Wire.cpp \
-//     src/sdk/Variant.cpp $(pkg-config --libs Qt6Core) -o wire_fuzz
-//   ./wire_fuzz -max_len=4096
+// messages and values from arbitrary bytes. Built with -DKV_FUZZ=ON (docs/fuzzing.md);
+// run e.g. as wire_fuzz -max_len=4096.
 //
 // Anything decoded must encode again, and decode to the same encoding.
 #include <cstddef>

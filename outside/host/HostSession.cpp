@@ -1,32 +1,39 @@
 #include "HostSession.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <exception>
+#include <stdexcept>
 
-#include "kv/Variant.h"
+#include "HostRequest.h"
 
-namespace kvhost {
+namespace kv::host {
 
 namespace {
 
-constexpr int kExitAccepted = 0;
-constexpr int kExitRefused = 1;
-constexpr int kExitFailed = 2;
+// Rounds of event processing a form gets to free itself; it needs one or two.
+constexpr int kLetGoRounds = 50;
 
-kv::Variant HostParameters(const HostOptions& options) {
-    // [user ID, company ID, database name, host window, reserved]: no host window.
-    return kv::Variant::ArrayOf({options.UserID.toStdString(), options.CompanyID.toStdString(),
-                                 options.DbName.toStdString(), std::int32_t{0}, ""});
+std::string Text(const Variant& v) { return Printable(DebugString(v)); }
+
+const char* OutcomeWord(int exitCode) {
+    switch (exitCode) {
+    case kExitAccepted: return "accepted";
+    case kExitRefused: return "refused";
+    default: return "failed";
+    }
 }
 
 }  // namespace
 
 std::string EventName(std::int32_t code) {
     switch (code) {
-    case kv::evFormCreated: return "FormCreated";
-    case kv::evFormShow: return "FormShow";
-    case kv::evFormHide: return "FormHide";
-    case kv::evFormDestroy: return "FormDestroy";
-    case kv::evSpare: return "Spare";
+    case evFormCreated: return "FormCreated";
+    case evFormShow: return "FormShow";
+    case evFormHide: return "FormHide";
+    case evFormDestroy: return "FormDestroy";
+    case evSpare: return "Spare";
     default: return "";
     }
 }
@@ -45,60 +52,139 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-HostSession::HostSession(const PluginModule& module, std::ostream& out) : module_(module), out_(out) {}
+Variant HostParameters(const Identity& identity, std::int32_t hostWindow) {
+    return Variant::ArrayOf({identity.UserID.toStdString(), identity.CompanyID.toStdString(),
+                             identity.DbName.toStdString(), hostWindow, ""});
+}
 
-int HostSession::Run(const HostOptions& options) {
-    int exitCode = kExitFailed;
+bool LetFormGo(TDLLBaseController& controller) {
+    for (int round = 0; round < kLetGoRounds && !controller.IsFormFreed(); ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    return controller.IsFormFreed();
+}
+
+HostSession::HostSession(const PluginModule& module, Variant hostObject, const HostLog& log)
+    : module_(module), hostObject_(std::move(hostObject)), log_(log) {}
+
+SessionOutcome HostSession::Run(const Identity& identity, std::int32_t hostWindow, const SessionPlan& plan) {
+    outcome_ = SessionOutcome{};
+    plan_ = &plan;
     ControllerPtr controller;
     try {
         controller = CreateController();
-        const std::int32_t status = InitializeController(*controller, options);
-        exitCode = status == 0 ? kExitAccepted : kExitRefused;
+        InitializeController(*controller, identity, hostWindow);
+        if (outcome_.Status == 0) {
+            DescribeProgram(*controller);
+            if (plan.Show == FormShowing::Briefly) ShowBriefly(*controller);
+            if (plan.Request) ApplyRequest(*controller, *plan.Request);
+            if (plan.Show == FormShowing::Modal && !controller->IsFormFreed()) ShowModal(*controller);
+        }
     } catch (const std::exception& e) {
-        out_ << "error: " << Printable(e.what()) << "\n";
+        RecordError(e.what());
     } catch (...) {
-        out_ << "error: unknown exception from the plug-in\n";
+        RecordError("unknown exception from the plug-in");
     }
     if (controller) {
         try {
             FinishController(std::move(controller));
         } catch (const std::exception& e) {
-            out_ << "error: " << Printable(e.what()) << "\n";
-            exitCode = kExitFailed;
+            RecordError(e.what());
+        } catch (...) {
+            RecordError("unknown exception from the plug-in");
         }
     }
-    return exitCode;
+    SetExitCode();
+    log_.Line("outcome: " + std::string(OutcomeWord(outcome_.ExitCode)) + " (exit " +
+              std::to_string(outcome_.ExitCode) + ")");
+    plan_ = nullptr;
+    return outcome_;
 }
 
 HostSession::ControllerPtr HostSession::CreateController() {
+    if (!module_.IsLoaded()) throw std::runtime_error(module_.Error());
     ControllerPtr controller(module_.CreateController());
-    controller->HostObject = kv::Variant();  // no work-center object yet
-    controller->OnEvent = [this](std::int32_t code, kv::TDLLBaseController*) { RecordEvent(code); };
+    if (!controller) throw std::runtime_error("GetController gave no controller");
+    controller->HostObject = hostObject_;
+    controller->OnEvent = [this](std::int32_t code, TDLLBaseController* sender) { RecordEvent(code, sender); };
     return controller;
 }
 
-std::int32_t HostSession::InitializeController(kv::TDLLBaseController& controller, const HostOptions& options) {
-    const kv::Variant params = HostParameters(options);
-    out_ << "Initialize " << kv::DebugString(params) << "\n";
-    const std::int32_t status = controller.Initialize(params);
-    out_ << "status: " << status << "\n";
-    return status;
+void HostSession::InitializeController(TDLLBaseController& controller, const Identity& identity,
+                                       std::int32_t hostWindow) {
+    const Variant params = HostParameters(identity, hostWindow);
+    log_.Line("Initialize " + Text(params));
+    outcome_.Status = controller.Initialize(params);
+    log_.Line("status: " + std::to_string(*outcome_.Status));
+}
+
+void HostSession::DescribeProgram(TDLLBaseController& controller) {
+    log_.Line("version: " + Printable(controller.GetVersion()));
+    Variant info;
+    const std::int32_t found = controller.GetInfo(info);
+    log_.Line("info: " + (found == 0 ? Text(info) : "none (" + std::to_string(found) + ")"));
+}
+
+void HostSession::ShowBriefly(TDLLBaseController& controller) {
+    log_.Line("SetVisible True");
+    controller.SetVisible(WordTrue);
+    if (!controller.IsFormFreed()) controller.SetVisible(WordFalse);
+}
+
+void HostSession::ApplyRequest(TDLLBaseController& controller, const Variant& request) {
+    const Variant params = ApplyRequestParams(request);
+    log_.Line("ApplyRequest " + Text(params));
+    outcome_.RequestResult = controller.ApplyRequest(params);
+    log_.Line("request: " + std::to_string(*outcome_.RequestResult));
+}
+
+void HostSession::ShowModal(TDLLBaseController& controller) {
+    log_.Line("ShowFormModal");
+    outcome_.ModalResult = controller.ShowFormModal();
+    log_.Line("modal result: " + Text(*outcome_.ModalResult));
 }
 
 void HostSession::FinishController(ControllerPtr controller) {
-    // The outcome is copied when the form goes, so close it before reading.
-    controller->CloseForm();
-    out_ << "events:";
-    for (const std::int32_t code : events_) out_ << " " << code;
-    out_ << "\n";
-    out_ << "ResultCode: " << controller->ResultCode << "\n";
-    out_ << "ResultData: " << Printable(kv::DebugString(controller->ResultData)) << "\n";
+    // A form that closed itself goes when events are processed; one still open
+    // is closed by the host. The outcome is copied when the form goes.
+    if (!LetFormGo(*controller)) {
+        log_.Line("CloseForm");
+        controller->CloseForm();
+    }
+    std::string events = "events:";
+    for (const std::int32_t code : outcome_.Events) events += " " + std::to_string(code);
+    log_.Line(events);
+    outcome_.ResultCode = controller->ResultCode;
+    outcome_.ResultData = controller->ResultData;
+    log_.Line("ResultCode: " + std::to_string(outcome_.ResultCode));
+    log_.Line("ResultData: " + Text(outcome_.ResultData));
     controller.reset();
 }
 
-void HostSession::RecordEvent(std::int32_t code) {
-    events_.push_back(code);
-    out_ << "event " << code << " " << EventName(code) << "\n";
+void HostSession::RecordEvent(std::int32_t code, TDLLBaseController* sender) {
+    outcome_.Events.push_back(code);
+    log_.Line("event " + std::to_string(code) + " " + EventName(code));
+    if (code != evFormShow || !plan_ || !plan_->FormShown || !sender) return;
+    // Runs inside the plug-in's show handler: nothing may escape into it.
+    try {
+        plan_->FormShown(*sender);
+    } catch (const std::exception& e) {
+        log_.Line(std::string("host: ") + Printable(e.what()));
+    } catch (...) {
+        log_.Line("host: unknown exception while the form was shown");
+    }
 }
 
-}  // namespace kvhost
+void HostSession::RecordError(const std::string& what) {
+    if (outcome_.Error.empty()) outcome_.Error = what;
+    log_.Line("error: " + Printable(what));
+}
+
+void HostSession::SetExitCode() {
+    if (!outcome_.Error.empty() || !outcome_.Status) outcome_.ExitCode = kExitFailed;
+    else if (*outcome_.Status != 0 || outcome_.RequestResult.value_or(0) != 0) outcome_.ExitCode = kExitRefused;
+    else outcome_.ExitCode = kExitAccepted;
+}
+
+}  // namespace kv::host

@@ -1,17 +1,27 @@
 // One run of a report program as the host drives it: create the controller, hand
-// it the host's parameters, close the form and read the outcome.
+// it the work-center object and the host's parameters, show the form, apply a
+// request, let the form go and read the outcome. The window and the headless run
+// share it; only the plan differs.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <ostream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "HostOptions.h"
+#include "HostLog.h"
 #include "PluginModule.h"
+#include "WorkCenterDirectory.h"
+#include "kv/Variant.h"
 
-namespace kvhost {
+namespace kv::host {
+
+inline constexpr int kExitAccepted = 0;
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitFailed = 2;
+inline constexpr int kExitUsage = 64;
 
 // The name of a controller life event, "" for an unknown code.
 std::string EventName(std::int32_t code);
@@ -19,28 +29,67 @@ std::string EventName(std::int32_t code);
 // Control characters written as escapes, so a message stays on one line.
 std::string Printable(const std::string& text);
 
+// [user ID, company ID, database name, host window, reserved].
+Variant HostParameters(const Identity& identity, std::int32_t hostWindow);
+
+enum class FormShowing {
+    None,     // never shown: a headless run
+    Briefly,  // shown and hidden again, so it can be looked at (a screenshot)
+    Modal,    // ShowFormModal, as a user works with it
+};
+
+struct SessionPlan {
+    FormShowing Show = FormShowing::None;
+    std::optional<Variant> Request;  // applied after an accepted Initialize
+    // Called when the plug-in reports its form shown; what it raises is logged.
+    std::function<void(TDLLBaseController&)> FormShown;
+};
+
+struct SessionOutcome {
+    int ExitCode = kExitFailed;
+    std::optional<std::int32_t> Status;         // Initialize's result, when it returned
+    std::optional<std::int32_t> RequestResult;  // ApplyRequest's result, when it ran
+    std::optional<Variant> ModalResult;
+    std::vector<std::int32_t> Events;
+    std::int32_t ResultCode = 0;
+    Variant ResultData;
+    std::string Error;  // what the plug-in raised; "" when nothing
+};
+
 class HostSession {
 public:
-    HostSession(const PluginModule& module, std::ostream& out);
+    HostSession(const PluginModule& module, Variant hostObject, const HostLog& log);
 
-    // Runs the session and returns the process exit code: 0 when the plug-in
-    // accepted the parameters, 1 when it refused them, 2 when it failed.
-    int Run(const HostOptions& options);
+    SessionOutcome Run(const Identity& identity, std::int32_t hostWindow, const SessionPlan& plan);
 
 private:
     struct ControllerDeleter {
-        void operator()(kv::TDLLBaseController* c) const { delete c; }
+        void operator()(TDLLBaseController* c) const { delete c; }
     };
-    using ControllerPtr = std::unique_ptr<kv::TDLLBaseController, ControllerDeleter>;
+    using ControllerPtr = std::unique_ptr<TDLLBaseController, ControllerDeleter>;
 
     ControllerPtr CreateController();
-    std::int32_t InitializeController(kv::TDLLBaseController& controller, const HostOptions& options);
+    void InitializeController(TDLLBaseController& controller, const Identity& identity, std::int32_t hostWindow);
+    // What the program says about itself once it accepted the parameters.
+    void DescribeProgram(TDLLBaseController& controller);
+    void ShowBriefly(TDLLBaseController& controller);
+    void ApplyRequest(TDLLBaseController& controller, const Variant& request);
+    void ShowModal(TDLLBaseController& controller);
     void FinishController(ControllerPtr controller);
-    void RecordEvent(std::int32_t code);
+    void RecordEvent(std::int32_t code, TDLLBaseController* sender);
+    void RecordError(const std::string& what);
+    void SetExitCode();
 
     const PluginModule& module_;
-    std::ostream& out_;
-    std::vector<std::int32_t> events_;
+    Variant hostObject_;
+    const HostLog& log_;
+    const SessionPlan* plan_ = nullptr;
+    SessionOutcome outcome_;
 };
 
-}  // namespace kvhost
+// Processes pending events until the form is gone, as a host's message loop
+// would; the form frees itself after a modal run only then. Bounded: false when
+// the form is still there afterwards.
+bool LetFormGo(TDLLBaseController& controller);
+
+}  // namespace kv::host

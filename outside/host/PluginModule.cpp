@@ -2,7 +2,7 @@
 
 #include "kv/Library.h"
 
-namespace kvhost {
+namespace kv::host {
 
 PluginModule::PluginModule(const std::string& path) {
     // Never unloaded: the plug-in's objects and its Qt registrations may outlive
@@ -15,4 +15,4 @@ PluginModule::PluginModule(const std::string& path) {
 
 kv::TDLLBaseController* PluginModule::CreateController() const { return getController_(); }
 
-}  // namespace kvhost
+}  // namespace kv::host

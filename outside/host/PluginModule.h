@@ -5,7 +5,7 @@
 
 #include "kv/Controller.h"
 
-namespace kvhost {
+namespace kv::host {
 
 class PluginModule {
 public:
@@ -24,4 +24,4 @@ private:
     std::string error_;
 };
 
-}  // namespace kvhost
+}  // namespace kv::host

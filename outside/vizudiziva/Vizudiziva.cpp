@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "ChineseConverter.h"
-#include "Utf8.h"
+#include "kv/Utf8.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int Convert(Direction direction, const char* in, std::size_t inLen, char* out, s
     *outLen = 0;
     if (inLen == 0) return VZ_OK;
     const std::string_view text(in, inLen);
-    if (!kv::vizudiziva::IsWellFormedUtf8(text)) return VZ_INVALID_UTF8;
+    if (!kv::IsValidUtf8(text)) return VZ_INVALID_UTF8;
     try {
         const kv::vizudiziva::ChineseConverter* converter = kv::vizudiziva::ConverterFor(direction);
         if (!converter) return VZ_CONVERTER_UNAVAILABLE;

@@ -1,59 +1,18 @@
-// Shared pieces of the application server tests: environment, temporary files,
-// sample requests, the real daemon as a child process.
+// Shared pieces of the application server tests: sample requests and the real
+// daemon as a child process, on the helpers all suites share.
 #pragma once
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
+#include "QtTestSupport.h"
 #include "kv/Variant.h"
 
 namespace kv::test {
-
-// Sets (or, with nullopt, removes) an environment variable while in scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value->c_str(), 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_) setenv(name_.c_str(), old_->c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
-
-inline std::string BinDir() {
-    if (const char* dir = std::getenv("KV_BIN_DIR")) return dir;
-    return KV_BIN_DIR;
-}
-
-inline std::string WriteFile(const QString& path, const std::string& text) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) ADD_FAILURE() << "cannot write " << path.toStdString();
-    f.write(text.data(), static_cast<qint64>(text.size()));
-    return path.toStdString();
-}
-
-// A registry file that names the library of one ProgID.
-inline std::string RegistryText(const std::string& progId, const std::string& library) {
-    return "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\" + progId + "]\r\n\"Library\"=\"" +
-           library + "\"\r\n";
-}
 
 // A job request as the report form sends it: [environment 1..12, option names,
 // option values], plus the period and dynamic-field arrays for a periodic job.

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "../platform/ScopedEnv.h"
+#include "TestSupport.h"
 
 using namespace Qt::StringLiterals;
 

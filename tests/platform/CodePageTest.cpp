@@ -1,6 +1,6 @@
 #include "platform/CodePage.h"
 
-#include "ScopedEnv.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

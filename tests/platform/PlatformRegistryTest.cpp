@@ -1,6 +1,6 @@
 #include "platform/PlatformRegistry.h"
 
-#include "ScopedEnv.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 

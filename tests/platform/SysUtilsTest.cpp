@@ -1,6 +1,6 @@
 #include "platform/SysUtils.h"
 
-#include "ScopedEnv.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,13 +2,11 @@
 // a registry file named by KVN_REGISTRY, a fixed system code page and a fixed clock.
 #pragma once
 
-#include "../platform/ScopedEnv.h"
+#include "TestSupport.h"
 
 #include "platform/DateTime.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -45,37 +43,14 @@ protected:
     // Writes the machine key with the given string values (written with the
     // export format's escapes, so "C:\app" is stored as "C:\\app").
     void WriteRegistry(const std::map<std::string, std::string>& values) {
-        std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\KVN\\Vornik]\r\n";
-        for (const auto& [name, value] : values)
-            text += "\"" + name + "\"=\"" + Escape(value) + "\"\r\n";
-        WriteFile(Root() + "/registry.reg", text);
+        WriteFile(Root() + "/registry.reg",
+                  RegistryFileText("HKEY_LOCAL_MACHINE\\Software\\KVN\\Vornik", {values.begin(), values.end()}));
     }
 
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
-        QFile f(QString::fromStdString(path));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path;
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    }
-
-    static std::string ReadFile(const std::string& path) {
-        QFile f(QString::fromStdString(path));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return f.readAll().toStdString();
-    }
+    static void WriteFile(const std::string& path, const std::string& bytes) { test::WriteFile(path, bytes); }
+    static std::string ReadFile(const std::string& path) { return test::ReadFile(path); }
 
 private:
-    static std::string Escape(const std::string& v) {
-        std::string out;
-        for (char c : v) {
-            if (c == '\\' || c == '"')
-                out += '\\';
-            out += c;
-        }
-        return out;
-    }
-
     QTemporaryDir FTemp;
     ScopedEnv FEnv;
 };

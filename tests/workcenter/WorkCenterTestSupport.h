@@ -1,62 +1,22 @@
-// Shared pieces of the work-center tests: environment, a temporary installation
+// Shared pieces of the work-center tests: a temporary installation
 // (sample database, help and update folders, scheme store) and a work-center object
 // whose dialogs are answered by the test instead of a user.
 #pragma once
 
 #include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "QtTestSupport.h"
 #include "WorkCenter.h"
 #include "kv/Variant.h"
 
 namespace kv::test {
-
-// Sets (or, with nullopt, removes) an environment variable while in scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
-
-inline std::string BinDir() {
-    if (const char* dir = std::getenv("KV_BIN_DIR")) return dir;
-    return KV_BIN_DIR;
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
 
 inline std::string S(const QString& s) { return s.toStdString(); }
 

@@ -11,40 +11,12 @@
 #include <cstring>
 #include <limits>
 
+#include "kv/Utf8.h"
+
 namespace kv::wire {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw EWireError(what); }
-
-// Strict UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing above U+10FFFF,
-// no truncated sequence. CBOR text must be exactly this.
-bool IsValidUtf8(std::string_view text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int extra = 0;
-        unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) extra = 1;
-        else if (c == 0xE0) extra = 2, low = 0xA0;
-        else if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF) extra = 2;
-        else if (c == 0xED) extra = 2, high = 0x9F;
-        else if (c == 0xF0) extra = 3, low = 0x90;
-        else if (c >= 0xF1 && c <= 0xF3) extra = 3;
-        else if (c == 0xF4) extra = 3, high = 0x8F;
-        else return false;
-        if (end - p <= extra) return false;
-        if (p[1] < low || p[1] > high) return false;
-        for (int i = 2; i <= extra; ++i)
-            if (p[i] < 0x80 || p[i] > 0xBF) return false;
-        p += extra + 1;
-    }
-    return true;
-}
 
 // ---- encoding -------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
-#include "Utf8.h"
+#include "kv/Utf8.h"
 
-namespace kv::vizudiziva {
+namespace kv {
 
 namespace {
 
@@ -28,7 +28,7 @@ bool IsContinuation(unsigned char c) noexcept { return c >= 0x80 && c <= 0xBF; }
 
 }  // namespace
 
-bool IsWellFormedUtf8(std::string_view text) noexcept {
+bool IsValidUtf8(std::string_view text) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
@@ -46,4 +46,4 @@ bool IsWellFormedUtf8(std::string_view text) noexcept {
     return true;
 }
 
-}  // namespace kv::vizudiziva
+}  // namespace kv
