@@ -1,5 +1,7 @@
 #include "platform/StdCtrls.h"
 
+#include "platform/Forms.h"
+
 namespace kv {
 
 // ---- TCustomEdit ------------------------------------------------------------------
@@ -77,5 +79,34 @@ QString TCustomEdit::SelText() const { return LineEdit()->selectedText(); }
 void TCustomEdit::SetSelText(const QString& text) { LineEdit()->insert(text); }
 
 void TCustomEdit::SelectAll() { LineEdit()->selectAll(); }
+
+// ---- TButton ----------------------------------------------------------------------
+
+TButton::TButton(TComponent* AOwner) : TButton(AOwner, NewWidget<QPushButton>()) {}
+
+TButton::TButton(TComponent* AOwner, QPushButton* handle) : TWinControl(AOwner, handle) { Init(); }
+
+void TButton::Init() {
+    SetTabStop(true);
+    PushButton()->setFocusPolicy(Qt::StrongFocus);
+    PushButton()->setAutoDefault(false);
+    PushButton()->resize(75, 25);
+    connect(PushButton(), &QPushButton::clicked, this, [this] { Click(); });
+}
+
+QString TButton::GetText() const { return PushButton()->text(); }
+void TButton::SetText(const QString& text) { PushButton()->setText(text); }
+
+void TButton::SetDefault(bool on) {
+    FDefault = on;
+    PushButton()->setDefault(on);
+}
+
+void TButton::Click() {
+    // The form's modal result first, so an OnClick handler can still change it.
+    if (FModalResult != mrNone)
+        if (TForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+    TWinControl::Click();
+}
 
 }  // namespace kv

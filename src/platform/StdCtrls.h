@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "platform/Controls.h"
 
@@ -75,6 +76,40 @@ class TEdit : public TCustomEdit {
 public:
     explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
     QString ImeName;
+};
+
+// A push button. Clicking sets the form's ModalResult to the button's own (when
+// not mrNone); Default buttons answer Enter and Cancel buttons Escape anywhere on
+// their form.
+class TButton : public TWinControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ GetText WRITE SetText)
+    Q_PROPERTY(bool Default READ Default WRITE SetDefault)
+    Q_PROPERTY(bool Cancel READ Cancel WRITE SetCancel)
+    Q_PROPERTY(int ModalResult READ ModalResult WRITE SetModalResult)
+public:
+    explicit TButton(TComponent* AOwner);
+
+    bool Default() const { return FDefault; }
+    void SetDefault(bool on);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool on) { FCancel = on; }
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult result) { FModalResult = result; }
+    void Click() override;
+
+    QPushButton* PushButton() const { return static_cast<QPushButton*>(FHandle.data()); }
+
+protected:
+    TButton(TComponent* AOwner, QPushButton* handle);
+    QString GetText() const override;
+    void SetText(const QString& text) override;
+
+private:
+    void Init();
+    bool FDefault = false;
+    bool FCancel = false;
+    TModalResult FModalResult = mrNone;
 };
 
 }  // namespace kv
