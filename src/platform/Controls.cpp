@@ -1,6 +1,7 @@
 #include "platform/Controls.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/Forms.h"
+#include "platform/Menus.h"
 
 namespace kv {
 
@@ -42,6 +44,38 @@ constexpr KeyPair kKeys[] = {
     {Qt::Key_Up, VK_UP},          {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Down, VK_DOWN},
     {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE},
 };
+
+// A key press a control's widget leaves unaccepted travels on to the parent
+// widgets (Qt's key propagation). The controls met on the way must not take it as
+// a key of their own a second time (the form's key preview would see it twice):
+// the control that handled a key event first remembers it here.
+struct HandledKey {
+    const QEvent* Event = nullptr;
+    QEvent::Type Type = QEvent::None;
+    int Key = 0;
+    Qt::KeyboardModifiers Modifiers;
+    QPointer<QWidget> Widget;
+};
+
+HandledKey& LastHandledKey() {
+    static HandledKey handled;
+    return handled;
+}
+
+bool IsPropagatedKey(const QWidget* widget, const QKeyEvent* event) {
+    const HandledKey& k = LastHandledKey();
+    return k.Event == event && k.Type == event->type() && k.Key == event->key() && k.Modifiers == event->modifiers() &&
+           k.Widget && k.Widget != widget && widget->isAncestorOf(k.Widget);
+}
+
+void RememberHandledKey(QWidget* widget, const QKeyEvent* event) {
+    HandledKey& k = LastHandledKey();
+    k.Event = event;
+    k.Type = event->type();
+    k.Key = event->key();
+    k.Modifiers = event->modifiers();
+    k.Widget = widget;
+}
 
 TMouseButton MouseButtonOf(Qt::MouseButton b) {
     switch (b) {
@@ -353,6 +387,10 @@ void TControl::SendToBack() {
 QPoint TControl::ClientToScreen(const QPoint& p) const { return FHandle ? FHandle->mapToGlobal(p) : p; }
 QPoint TControl::ScreenToClient(const QPoint& p) const { return FHandle ? FHandle->mapFromGlobal(p) : p; }
 
+TPopupMenu* TControl::PopupMenu() const { return static_cast<TPopupMenu*>(FPopupMenu.data()); }
+
+void TControl::SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
+
 void TControl::RouteEventsFrom(QWidget* widget) {
     if (!widget) return;
     widget->installEventFilter(this);
@@ -392,6 +430,14 @@ bool TControl::WidgetEvent(QWidget* widget, QEvent* event) {
             MouseMove(ShiftFromModifiers(me->modifiers(), me->buttons()), p.x(), p.y());
             break;
         }
+        case QEvent::ContextMenu:
+            if (TPopupMenu* menu = PopupMenu(); menu && menu->AutoPopup()) {
+                const QPoint at = static_cast<QContextMenuEvent*>(event)->globalPos();
+                menu->SetPopupComponent(this);
+                menu->Popup(at.x(), at.y());
+                return true;
+            }
+            break;
         case QEvent::Resize:
             if (widget == FHandle)
                 if (auto* win = qobject_cast<TWinControl*>(this)) win->AlignControls();
@@ -515,7 +561,13 @@ void TWinControl::SetFocus() {
     }
     if (FHandle) {
         if (FHandle->focusPolicy() == Qt::NoFocus) FHandle->setFocusPolicy(Qt::StrongFocus);
+        FFocusReported = false;
+        QPointer<TWinControl> alive(this);
         FHandle->setFocus(Qt::OtherFocusReason);
+        // In an active window the focus event has already moved the form's focus,
+        // exit handlers included; moving it again would run them twice (and undo
+        // an exit handler that kept the focus where it was).
+        if (!alive || FFocusReported) return;
     }
     // The window may not be active (or may be offscreen): the form still knows.
     form->SetFocusedControl(this);
@@ -548,6 +600,7 @@ void TWinControl::AlignControls() {
     QWidget* client = ClientWidget();
     if (!client) return;
     QRect r = client->rect();
+    AdjustClientRect(r);
     auto place = [&](TAlign which) {
         for (TControl* c : FControls) {
             if (c->Align() != which || !c->Visible() || !c->Handle()) continue;
@@ -625,6 +678,11 @@ bool TWinControl::HandleKeyPress(QWidget* widget, QKeyEvent* event) {
             if (formAlive) form->SelectNext(this, !(shift & ssShift), true);
             return true;
         }
+        // Alt+letter: an accelerator of a control on the form (a label's focus
+        // control, a button).
+        if ((shift & ssAlt) && !(shift & ssCtrl) && formAlive &&
+            form->Perform(CM_DIALOGCHAR, key, static_cast<LPARAM>(shift.toInt())) != 0)
+            return true;
     }
     const QString text = event->text();
     if (text.size() != 1) return false;
@@ -655,14 +713,22 @@ bool TWinControl::HandleKeyRelease(QKeyEvent* event) {
 
 bool TWinControl::WidgetEvent(QWidget* widget, QEvent* event) {
     switch (event->type()) {
-        case QEvent::KeyPress: return HandleKeyPress(widget, static_cast<QKeyEvent*>(event));
-        case QEvent::KeyRelease: return HandleKeyRelease(static_cast<QKeyEvent*>(event));
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* ke = static_cast<QKeyEvent*>(event);
+            if (IsPropagatedKey(widget, ke)) return false;
+            RememberHandledKey(widget, ke);
+            return event->type() == QEvent::KeyPress ? HandleKeyPress(widget, ke) : HandleKeyRelease(ke);
+        }
         case QEvent::FocusIn: {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             // Focus coming back with the window is no move between controls.
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
                 if (TForm* form = GetParentForm(this))
-                    if (form != this) form->SetFocusedControl(this);
+                    if (form != this) {
+                        FFocusReported = true;
+                        form->SetFocusedControl(this);
+                    }
             break;
         }
         default: break;

@@ -25,6 +25,7 @@ namespace kv {
 
 class TWinControl;
 class TForm;
+class TPopupMenu;
 
 // Raised for operations that are not allowed in the control's state (focusing a
 // hidden control, showing a visible form modally).
@@ -52,6 +53,11 @@ constexpr unsigned WM_USER = 0x0400;
 constexpr unsigned CM_BASE = 0xB000;
 constexpr unsigned CM_ENABLEDCHANGED = CM_BASE + 3;
 constexpr unsigned CM_FONTCHANGED = CM_BASE + 4;
+// Keys no control took (Enter, Escape) and Alt+letter accelerators, offered by
+// the form to every control on it until one answers with a non-zero result.
+// WParam is the virtual key, LParam the TShiftState bits.
+constexpr unsigned CM_DIALOGKEY = CM_BASE + 5;
+constexpr unsigned CM_DIALOGCHAR = CM_BASE + 6;
 constexpr unsigned CM_FOCUSCHANGED = CM_BASE + 7;
 constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 9;
 constexpr unsigned CM_TEXTCHANGED = CM_BASE + 18;
@@ -121,6 +127,8 @@ class TControl : public TComponent {
     Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
     Q_PROPERTY(int Cursor READ Cursor WRITE SetCursor)
     Q_PROPERTY(kv::Enums::TAlign Align READ Align WRITE SetAlign)
+    Q_MOC_INCLUDE("platform/Menus.h")
+    Q_PROPERTY(kv::TPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
     Q_PROPERTY(int HelpContext MEMBER HelpContext)
     Q_PROPERTY(kv::TNotifyEvent OnClick MEMBER OnClick)
     Q_PROPERTY(kv::TNotifyEvent OnDblClick MEMBER OnDblClick)
@@ -186,6 +194,10 @@ public:
     void SetCursor(TCursor cursor);
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign align);
+    // Shown on a right click when its AutoPopup is on; without one the click goes
+    // on to the parent control.
+    TPopupMenu* PopupMenu() const;
+    void SetPopupMenu(TPopupMenu* menu);
 
     // Sends a message to the control now and returns its result.
     LRESULT Perform(unsigned msg, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -267,6 +279,7 @@ private:
     TAlign FAlign = alNone;
     bool FClickOnRelease = false;
     bool FPressed = false;
+    QPointer<QObject> FPopupMenu;
 };
 
 // A control that can hold other controls and take the keyboard focus.
@@ -319,6 +332,9 @@ public:
     virtual QWidget* ClientWidget() const { return FHandle; }
     // Lays out the children that have an Align.
     void AlignControls();
+    // The part of the client area aligned children share (a panel keeps its
+    // border and bevels out of it).
+    virtual void AdjustClientRect(QRect& rect) const { (void)rect; }
 
     // Key handling as the widget reports it: KeyDown, then KeyPress for the
     // character; a key or character set to 0 is swallowed.
@@ -352,6 +368,8 @@ private:
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
     bool FInSyntheticKey = false;
+    // Set when a focus event has told the form that this control has the focus.
+    bool FFocusReported = false;
 };
 
 // A plain windowed control with nothing in it (a base for containers and for

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QToolTip>
@@ -31,6 +32,18 @@ void RunEventLoopModal(TForm& form) {
         }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     }
+}
+
+// Offers a message to every control below parent, depth first, until one answers
+// with a non-zero result.
+LRESULT BroadcastUntilAnswered(TWinControl* parent, unsigned msg, WPARAM wParam, LPARAM lParam) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (const LRESULT r = c->Perform(msg, wParam, lParam)) return r;
+        if (auto* win = qobject_cast<TWinControl*>(c))
+            if (const LRESULT r = BroadcastUntilAnswered(win, msg, wParam, lParam)) return r;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -104,6 +117,10 @@ void TForm::Free() {
 void TForm::Release() { PostMessage(this, CM_RELEASE); }
 
 void TForm::WndProc(TMessage& message) {
+    if (message.Msg == CM_DIALOGKEY || message.Msg == CM_DIALOGCHAR) {
+        message.Result = BroadcastUntilAnswered(this, message.Msg, message.WParam, message.LParam);
+        return;
+    }
     if (message.Msg == CM_RELEASE) {
         // Not inside this object's own event handler: Qt deletes it once the
         // current event is done.
@@ -268,8 +285,7 @@ int TForm::ShowModal() {
     } catch (...) {
         if (alive) {
             FModal = false;
-            FHandle->setWindowModality(Qt::NonModal);
-            Hide();
+            EndModality();
         }
         throw;
     }
@@ -283,11 +299,17 @@ int TForm::ShowModal() {
     }
     const TModalResult result = FModalResult;
     FModal = false;
-    if (alive) {
-        FHandle->setWindowModality(Qt::NonModal);
-        Hide();
-    }
+    if (alive) EndModality();
     return result;
+}
+
+void TForm::EndModality() {
+    // Hidden while still modal: Qt forgets a modal window only when it hides as
+    // one (changing the modality of a visible window is ignored, and the window
+    // would stay in Qt's modal list after the form is freed).
+    QPointer<TForm> alive(this);
+    Hide();
+    if (alive && FHandle) FHandle->setWindowModality(Qt::NonModal);
 }
 
 bool TForm::CheckModalEnd() {
@@ -382,7 +404,19 @@ void TForm::PreviewKeyPress(QChar& key) { KeyPress(key); }
 
 bool TForm::WidgetEvent(QWidget* widget, QEvent* event) {
     if (event->type() == QEvent::Resize && widget == FHandle && OnResize) OnResize(this);
-    return TWinControl::WidgetEvent(widget, event);
+    QPointer<TForm> alive(this);
+    if (TWinControl::WidgetEvent(widget, event)) return true;
+    // Keys the focused control's widget did not accept arrive here through Qt's
+    // propagation to the parent widgets.
+    if (alive && event->type() == QEvent::KeyPress && widget == FHandle) return DialogKey(static_cast<QKeyEvent*>(event));
+    return false;
+}
+
+bool TForm::DialogKey(QKeyEvent* event) {
+    const std::uint16_t key = QtKeyToVirtualKey(event->key());
+    if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    const TShiftState shift = ShiftFromModifiers(event->modifiers());
+    return Perform(CM_DIALOGKEY, key, static_cast<LPARAM>(shift.toInt())) != 0;
 }
 
 // ---- screen and application --------------------------------------------------------

@@ -147,6 +147,9 @@ protected:
     void SetText(const QString& text) override;
     void WndProc(TMessage& message) override;
     bool WidgetEvent(QWidget* widget, QEvent* event) override;
+    // Enter or Escape that neither the focused control nor its widget took: the
+    // controls of the form are offered it (the default and cancel buttons).
+    bool DialogKey(QKeyEvent* event);
 
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -162,6 +165,7 @@ private:
     void PlaceOnScreen();
     void ApplyWindowFlags();
     void CloseModal();
+    void EndModality();
     QPointer<TWinControl> FActiveControl;
     QPointer<TWinControl> FEnteredControl;
     TModalResult FModalResult = mrNone;

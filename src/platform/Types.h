@@ -60,6 +60,23 @@ enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll
 Q_ENUM_NS(TMsgDlgBtn)
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 Q_ENUM_NS(TMouseButton)
+// Bitmaps, canvases, glyph buttons, panels, bevels and splitters.
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+Q_ENUM_NS(TPixelFormat)
+enum TTransparentMode { tmAuto, tmFixed };
+Q_ENUM_NS(TTransparentMode)
+enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+Q_ENUM_NS(TBrushStyle)
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+Q_ENUM_NS(TPenStyle)
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+Q_ENUM_NS(TButtonState)
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+Q_ENUM_NS(TBevelShape)
+enum TBevelStyle { bsLowered, bsRaised };
+Q_ENUM_NS(TBevelStyle)
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+Q_ENUM_NS(TResizeStyle)
 
 enum TShiftStateFlag { ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10, ssMiddle = 0x20, ssDouble = 0x40 };
 Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
