@@ -35,7 +35,6 @@ void Filled(TBitmap& b, int w, int h, TColor color) {
 }
 
 // System colours as a bitmap stores them (RGB).
-TColor Rgb(TColor color) { return QColorToColor(ColorToQColor(color)); }
 
 TEST(Bitmap, NewBitmapsAreEmptyAndGrowWhiteKeepingTheirTopLeft) {
     TBitmap b;
@@ -403,127 +402,6 @@ TEST(Canvas, Frame3DDrawsTopLeftAndBottomRightAndShrinksTheRect) {
                  {{0, 0, clRed}, {4, 0, clRed}, {0, 3, clRed}, {5, 0, clBlue}, {5, 4, clBlue}, {0, 4, clBlue},
                   {2, 2, clWhite}},
                  "frame");
-}
-
-// ---- the greyed glyph, built from the operations above ---------------------------
-
-// Dark pixels and light pixels beside the transparent colour are embossed in
-// highlight (shifted one pixel down-right) and shadow on the button face. The
-// mask starts white rather than in the transparent colour, so a black transparent
-// colour does not turn the whole mask black.
-void DisabledImage(TBitmap& source, TBitmap& result) {
-    source.SetPixelFormat(pf24bit);
-    const TColor t = source.TransparentColor();
-    const int w = source.Width(), h = source.Height();
-    TBitmap marks;
-    marks.SetSize(w, h);
-    marks.Canvas()->Brush()->SetColor(clWhite);
-    marks.Canvas()->FillRect(Rect(0, 0, w, h));
-    auto isTransparent = [&](int x, int y) {
-        return source.Pixels(std::clamp(x, 0, w - 1), std::clamp(y, 0, h - 1)) == t;
-    };
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (isTransparent(x, y)) continue;
-            const QColor c = ColorToQColor(source.Pixels(x, y));
-            const bool dark = c.red() + c.green() + c.blue() < 384;
-            const bool edge = isTransparent(x, y - 1) || isTransparent(x, y + 1) || isTransparent(x - 1, y) ||
-                              isTransparent(x + 1, y);
-            if (dark || edge) marks.SetPixels(x, y, clBlack);
-        }
-    TBitmap mask;
-    mask.Assign(&marks);
-    mask.SetMonochrome(true);
-    result.SetSize(w, h);
-    TCanvas* c = result.Canvas();
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(Rect(0, 0, w, h));
-    c->Brush()->SetColor(clBtnHighlight);
-    c->DrawMaskedBrush(1, 1, &mask);
-    c->Brush()->SetColor(clBtnShadow);
-    c->DrawMaskedBrush(0, 0, &mask);
-}
-
-// [normal | disabled] in one strip twice as wide.
-void TwoStateGlyph(TBitmap& glyph) {
-    TBitmap disabled, copy;
-    DisabledImage(glyph, disabled);
-    copy.Assign(&glyph);
-    const TColor t = glyph.TransparentColor();
-    glyph.SetWidth(glyph.Width() * 2);
-    glyph.Canvas()->Brush()->SetColor(t);
-    glyph.Canvas()->FillRect(Rect(0, 0, glyph.Width(), glyph.Height()));
-    glyph.Canvas()->Draw(0, 0, &copy);
-    glyph.Canvas()->Draw(disabled.Width(), 0, &disabled);
-}
-
-class DisabledGlyph : public ::testing::Test {
-protected:
-    void SetUp() override {
-        face = Rgb(clBtnFace);
-        highlight = Rgb(clBtnHighlight);
-        shadow = Rgb(clBtnShadow);
-        // The checks below need three colours that can be told apart.
-        ASSERT_NE(face, highlight);
-        ASSERT_NE(face, shadow);
-        ASSERT_NE(highlight, shadow);
-        // 7 x 7 in fuchsia (the bottom-left pixel), a white 4 x 4 block at (1, 1)
-        // and a dark maroon pixel at (6, 0).
-        Filled(glyph, 7, 7, clFuchsia);
-        for (int y = 1; y <= 4; ++y)
-            for (int x = 1; x <= 4; ++x) glyph.SetPixels(x, y, clWhite);
-        glyph.SetPixels(6, 0, clMaroon);
-    }
-    TBitmap glyph;
-    TColor face = 0, highlight = 0, shadow = 0;
-};
-
-TEST_F(DisabledGlyph, EmbossesDarkAndEdgePixelsOnly) {
-    TBitmap d;
-    DisabledImage(glyph, d);
-    ASSERT_EQ(d.Width(), 7);
-    ExpectPixels(d,
-                 {
-                     {6, 0, shadow},     // a dark pixel
-                     {1, 1, shadow},     // a white pixel beside the transparent colour
-                     {4, 4, shadow},     // the same at the block's other corner
-                     {2, 2, highlight},  // inner white, lit from its marked upper-left neighbour
-                     {5, 5, highlight},  // transparent, lit from (4, 4)
-                     {3, 3, face},       // inner white with no marked neighbour up-left
-                     {0, 6, face},       // transparent
-                 },
-                 "disabled");
-}
-
-TEST_F(DisabledGlyph, AllTransparentGlyphGivesPlainFace) {
-    TBitmap empty, d;
-    Filled(empty, 5, 5, clFuchsia);
-    DisabledImage(empty, d);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 5; ++x) ASSERT_EQ(d.Pixels(x, y), face) << x << "," << y;
-}
-
-TEST_F(DisabledGlyph, BlackTransparentColourStillGivesPlainFaceAroundTheGlyph) {
-    TBitmap g, d;
-    Filled(g, 3, 3, clBlack);
-    g.SetPixels(1, 1, clWhite);
-    DisabledImage(g, d);
-    ExpectPixels(d, {{1, 1, shadow}, {2, 2, highlight}, {0, 0, face}, {2, 0, face}, {0, 2, face}}, "black background");
-}
-
-TEST_F(DisabledGlyph, TwoStateGlyphPutsTheDisabledHalfBesideTheOriginal) {
-    TBitmap original, d;
-    original.Assign(&glyph);
-    DisabledImage(original, d);
-    TwoStateGlyph(glyph);
-    ASSERT_EQ(glyph.Width(), 14);
-    ASSERT_EQ(glyph.Height(), 7);
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 7; ++x) {
-            ASSERT_EQ(glyph.Pixels(x, y), original.Pixels(x, y)) << x << "," << y;
-            ASSERT_EQ(glyph.Pixels(x + 7, y), d.Pixels(x, y)) << x << "," << y;
-        }
-    EXPECT_EQ(glyph.TransparentColor(), clFuchsia);
 }
 
 }  // namespace
