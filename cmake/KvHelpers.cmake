@@ -23,20 +23,21 @@ function(kv_module name)
     set(_no_undefined "")
   endif()
   add_library(${name} MODULE ${M_SOURCES})
-  set_target_properties(${name} PROPERTIES PREFIX "")
+  # Libraries shipped beside a module (Pictolib) are found there.
+  set_target_properties(${name} PROPERTIES PREFIX "" BUILD_RPATH "\$ORIGIN" INSTALL_RPATH "\$ORIGIN")
   target_link_libraries(${name} PRIVATE ${M_LIBS})
   target_link_options(${name} PRIVATE
     -Wl,--version-script=${_map} -Wl,--exclude-libs,ALL ${_no_undefined} ${M_LINK_OPTIONS})
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${_map})
 endfunction()
 
-# kv_test(<name> SOURCES_DIR <dir> LIBS <libs...> [APP WIDGETS|CORE|NONE]): one
+# kv_test(<name> SOURCES_DIR <dir> LIBS <libs...> [APP WIDGETS|CORE|NONE] [EXCLUDE_REGEX <re>]): one
 # GoogleTest executable per subsystem; each test case becomes a CTest test. The
 # entry point and the shared helpers come from tests/common. APP is the application
 # object the run has: a QApplication (the default; widget tests run offscreen), a
 # QCoreApplication, or none for code that must work without Qt.
 function(kv_test name)
-  cmake_parse_arguments(T "" "SOURCES_DIR;APP" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "SOURCES_DIR;APP;EXCLUDE_REGEX" "LIBS" ${ARGN})
   if(NOT T_APP)
     set(T_APP WIDGETS)
   endif()
@@ -45,6 +46,9 @@ function(kv_test name)
   endif()
   string(TOLOWER ${T_APP} _app)
   kv_sources(_srcs ${T_SOURCES_DIR})
+  if(T_EXCLUDE_REGEX)
+    list(FILTER _srcs EXCLUDE REGEX "${T_EXCLUDE_REGEX}")
+  endif()
   add_executable(${name} ${_srcs})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kv_test_main_${_app})
   target_compile_definitions(${name} PRIVATE

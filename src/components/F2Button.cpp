@@ -13,14 +13,12 @@ namespace {
 
 const QString kSecondButtonError = QStringLiteral("不能同时有两个 F2Button 指到同一个 Edit.");
 
-// The window the lookup request goes to: the control's owner (its form), or the
-// form it sits on when its owner is no control.
+}  // namespace
+
 TControl* LookupReceiver(TWinControl* control) {
     if (auto* owner = qobject_cast<TControl*>(control->Owner())) return owner;
     return GetParentForm(control);
 }
-
-}  // namespace
 
 // Watches the bound control's widget, so the button follows the control as it is
 // moved, resized, shown or hidden.

@@ -13,6 +13,10 @@ namespace kv {
 // passed in LParam (WParam 0).
 constexpr unsigned WM_LOOKUPREQUEST = WM_USER + 10;
 
+// The window a control's lookup request goes to: the control's owner (its form),
+// or the form it sits on when its owner is no control.
+TControl* LookupReceiver(TWinControl* control);
+
 class TF2Button : public TGSpeedButton {
     Q_OBJECT
     Q_PROPERTY(bool AutoAlign READ AutoAlign WRITE SetAutoAlign)

@@ -444,7 +444,9 @@ void TPageControl::PaintOwnerDrawnTabs(QPainter& painter) {
         opt.rect = FTabBar->tabRect(i);
         opt.shape = FTabBar->shape();
         opt.text.clear();
-        const bool active = i == FTabBar->currentIndex();
+        // The tab row always has a current tab; the active page may have none
+        // (its tab hidden), and then no tab is drawn as active.
+        const bool active = i == TabIndex();
         if (active) opt.state |= QStyle::State_Selected;
         FTabBar->style()->drawControl(QStyle::CE_TabBarTabShape, &opt, &painter, FTabBar);
         painter.save();
@@ -566,6 +568,11 @@ TListItem::~TListItem() {
 
 TListView* TListItem::ListView() const { return FOwner ? FOwner->Owner() : nullptr; }
 
+int TListItem::Index() const {
+    if (FOwner && FIndex >= FOwner->FNumbered) FOwner->Renumber();
+    return FIndex;
+}
+
 void TListItem::SetCaption(const QString& caption) {
     if (caption == FCaption) return;
     TListView* lv = ListView();
@@ -622,13 +629,13 @@ void TListItem::Delete() { delete this; }
 void TListItem::MakeVisible(bool) {
     TListView* lv = ListView();
     if (!lv || lv->Updating() || !lv->View()) return;
-    lv->View()->scrollTo(lv->View()->model()->index(FIndex, 0), QAbstractItemView::EnsureVisible);
+    lv->View()->scrollTo(lv->View()->model()->index(Index(), 0), QAbstractItemView::EnsureVisible);
 }
 
 bool TListItem::EditCaption() {
     TListView* lv = ListView();
     if (!lv || lv->ReadOnly() || lv->Updating() || !lv->View() || !lv->CanEdit(this)) return false;
-    const QModelIndex index = lv->View()->model()->index(FIndex, 0);
+    const QModelIndex index = lv->View()->model()->index(Index(), 0);
     lv->View()->setCurrentIndex(index);
     // Already asked: the view does not ask again.
     lv->FEditApproved = true;
@@ -666,7 +673,10 @@ TListItem* TListItems::Insert(int index) {
     FOwner->ItemInserting(index);
     auto* item = new TListItem(this);
     FItems.insert(FItems.begin() + index, item);
-    Renumber(index);
+    item->FIndex = index;
+    const bool appendedToNumbered = index == Count() - 1 && FNumbered >= index;
+    PositionsChangedFrom(index);
+    if (appendedToNumbered) FNumbered = Count();
     FOwner->ItemInserted(item);
     return item;
 }
@@ -681,14 +691,15 @@ void TListItems::Clear() {
 }
 
 int TListItems::IndexOf(const TListItem* item) const {
-    return item && item->FOwner == this ? item->FIndex : -1;
+    return item && item->FOwner == this ? item->Index() : -1;
 }
 
 void TListItems::BeginUpdate() { FOwner->BeginUpdate(); }
 void TListItems::EndUpdate() { FOwner->EndUpdate(); }
 
-void TListItems::Renumber(int from) {
-    for (size_t i = static_cast<size_t>(std::max(0, from)); i < FItems.size(); ++i) FItems[i]->FIndex = static_cast<int>(i);
+void TListItems::Renumber() const {
+    for (size_t i = static_cast<size_t>(FNumbered); i < FItems.size(); ++i) FItems[i]->FIndex = static_cast<int>(i);
+    FNumbered = Count();
 }
 
 bool TListItems::Assign(const TPersistent* source) {
@@ -1074,6 +1085,8 @@ void TListView::BeginUpdate() { ++FUpdateCount; }
 
 void TListView::EndUpdate() {
     if (FUpdateCount == 0) return;
+    // Still inside the update, so whatever the hook changes is shown with the rest.
+    if (FUpdateCount == 1 && !IsDestroying()) UpdateEnding();
     if (--FUpdateCount > 0 || IsDestroying()) return;
     if (FSortPending) {
         FSortPending = false;
@@ -1102,12 +1115,12 @@ void TListView::ItemInserted(TListItem* item) {
 
 void TListView::ItemRemoving(TListItem* item) {
     if (!IsDestroying()) Delete(item);
-    const int row = item->FIndex;
+    const int row = item->Index();
     const bool live = !Updating();
     FSyncing = true;
     if (live) FModel->BeginRemove(row);
     FItems->FItems.erase(FItems->FItems.begin() + row);
-    FItems->Renumber(row);
+    FItems->PositionsChangedFrom(row);
     if (item->FSelected) --FSelCount;
     item->FOwner = nullptr;
     if (live) FModel->EndRemove();
@@ -1115,7 +1128,7 @@ void TListView::ItemRemoving(TListItem* item) {
 }
 
 void TListView::ItemChanged(TListItem* item, TItemChange change) {
-    if (!Updating()) FModel->RowChanged(item->FIndex);
+    if (!Updating()) FModel->RowChanged(item->Index());
     Change(item, change);
     if (change == ctText && (FSortType == stText || FSortType == stBoth)) SortIfAutomatic();
 }
@@ -1195,12 +1208,12 @@ void TListView::SetItemFocusedState(TListItem* item, bool on) {
 void TListView::PushItemStateToView(TListItem* item) {
     if (!FView || Updating()) return;
     FSyncing = true;
-    const QModelIndex index = FModel->index(item->FIndex, 0);
+    const QModelIndex index = FModel->index(item->Index(), 0);
     FView->selectionModel()->select(
         index, (item->FSelected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows);
     if (item->FFocused)
         FView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    else if (FView->currentIndex().row() == item->FIndex)
+    else if (FView->currentIndex().row() == item->Index())
         FView->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     FSyncing = false;
 }
@@ -1238,7 +1251,7 @@ void TListView::ViewSelectionChanged() {
     std::vector<QPointer<TListItem>> off;
     std::vector<QPointer<TListItem>> on;
     for (TListItem* item : FItems->FItems) {
-        const bool selected = model->isSelected(FModel->index(item->FIndex, 0));
+        const bool selected = model->isSelected(FModel->index(item->Index(), 0));
         if (selected != item->FSelected) (selected ? on : off).push_back(item);
     }
     auto apply = [this](TListItem* item, bool state) {
@@ -1282,7 +1295,7 @@ void TListView::SetSelected(TListItem* item) {
 
 int TListView::ItemIndex() const {
     TListItem* item = Selected();
-    return item ? item->FIndex : -1;
+    return item ? item->Index() : -1;
 }
 
 void TListView::SetItemIndex(int index) {
@@ -1329,7 +1342,7 @@ TListItem* TListView::GetItemAt(int x, int y) const {
 }
 
 TListItem* TListView::GetNextItem(TListItem* start, bool selectedOnly) const {
-    const int from = start ? start->FIndex + 1 : 0;
+    const int from = start ? start->Index() + 1 : 0;
     for (int i = from; i < FItems->Count(); ++i) {
         TListItem* item = FItems->FItems[static_cast<size_t>(i)];
         if (!selectedOnly || item->FSelected) return item;
@@ -1356,12 +1369,32 @@ void TListView::SortItems(const std::function<int(TListItem*, TListItem*)>& comp
     auto& items = FItems->FItems;
     if (items.size() < 2) return;
     std::stable_sort(items.begin(), items.end(), [&](TListItem* a, TListItem* b) { return compare(a, b) < 0; });
-    FItems->Renumber(0);
+    FItems->FNumbered = 0;
+    FItems->Renumber();
+    ItemsRearranged();
 }
 
 bool TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& compare) {
     if (!compare) return false;
     SortItems(compare);
+    if (!Updating()) ResetModel();
+    return true;
+}
+
+bool TListView::ArrangeItems(const std::vector<TListItem*>& order) {
+    auto& items = FItems->FItems;
+    if (order.size() != items.size()) return false;
+    std::vector<char> seen(items.size(), 0);
+    for (const TListItem* item : order) {
+        if (!item || item->FOwner != FItems) return false;
+        char& mark = seen[static_cast<size_t>(item->Index())];
+        if (mark) return false;
+        mark = 1;
+    }
+    items = order;
+    FItems->FNumbered = 0;
+    FItems->Renumber();
+    ItemsRearranged();
     if (!Updating()) ResetModel();
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -293,7 +294,8 @@ public:
     void SetSelected(bool on);
     bool Focused() const { return FFocused; }
     void SetFocused(bool on);
-    int Index() const { return FIndex; }
+    // Position in the list (counted again only when asked after a change).
+    int Index() const;
     void* Data() const { return FData; }
     void SetData(void* data);
     // Removes and frees the item.
@@ -344,9 +346,15 @@ private:
     friend class TListItem;
     friend class TListView;
     friend class TListViewModel;
-    void Renumber(int from);
+    // An item went in or out at index: the indexes from there on are stale.
+    void PositionsChangedFrom(int index) { FNumbered = std::min(FNumbered, index); }
+    void Renumber() const;
     TListView* FOwner;
     std::vector<TListItem*> FItems;
+    // The items before this position carry their right index; the indexes of the
+    // others are counted when one of them is asked for, so a run of insertions in
+    // the middle costs one pass rather than one per insertion.
+    mutable int FNumbered = 0;
     bool FClearing = false;
 };
 
@@ -441,6 +449,9 @@ public:
     bool AlphaSort();
     // Sorts by compare (negative: first before second); stable.
     bool CustomSort(const std::function<int(TListItem*, TListItem*)>& compare);
+    // Puts the items in this order, as a sort would; false (and no change) unless
+    // order holds every item of the list once.
+    bool ArrangeItems(const std::vector<TListItem*>& order);
 
     // The Qt view that shows the items now (a tree view for vsReport).
     QAbstractItemView* View() const;
@@ -466,6 +477,12 @@ protected:
     virtual void Insert(TListItem* item);
     bool WidgetEvent(QWidget* widget, QEvent* event) override;
     void ColorChanged() override;
+    bool Updating() const { return FUpdateCount > 0; }
+    // The outermost update is about to end: changes made here reach the view
+    // together with the others.
+    virtual void UpdateEnding() {}
+    // The items were put in a new order (sorted or arranged).
+    virtual void ItemsRearranged() {}
 
 private:
     friend class TListColumn;
@@ -474,7 +491,6 @@ private:
     friend class TListViewModel;
     friend class TListDelegate;
     template <class> friend class TItemViewOf;
-    bool Updating() const { return FUpdateCount > 0; }
     void BeginUpdate();
     void EndUpdate();
     void CreateView();

@@ -62,6 +62,9 @@ constexpr unsigned CM_FOCUSCHANGED = CM_BASE + 7;
 constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 9;
 constexpr unsigned CM_TEXTCHANGED = CM_BASE + 18;
 constexpr unsigned CM_RELEASE = CM_BASE + 33;
+// A control's value changed (a radio button became checked, a radio group's
+// selection moved); LParam is the control.
+constexpr unsigned CM_CHANGED = CM_BASE + 37;
 
 // A control as a message parameter and back.
 inline LPARAM ControlParam(const void* control) { return reinterpret_cast<LPARAM>(control); }

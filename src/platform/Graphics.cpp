@@ -30,7 +30,8 @@ constexpr ColorName kColorNames[] = {
     {clBlue, "clBlue"},           {clFuchsia, "clFuchsia"},
     {clAqua, "clAqua"},           {clWhite, "clWhite"},
     {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"},
-    {clActiveCaption, "clActiveCaption"},
+    {clActiveCaption, "clActiveCaption"}, {clInactiveCaption, "clInactiveCaption"},
+    {clCaptionText, "clCaptionText"}, {clInactiveCaptionText, "clInactiveCaptionText"},
     {clWindow, "clWindow"},       {clWindowText, "clWindowText"},
     {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"},
     {clBtnFace, "clBtnFace"},     {clBtnShadow, "clBtnShadow"},
@@ -61,6 +62,12 @@ constexpr CharsetName kCharsetNames[] = {
 QColor SystemColor(int index) {
     const QPalette pal = QGuiApplication::palette();
     switch (index) {
+        // Title bars: the active one in the selection colours, an inactive one
+        // greyed, as classic captions look.
+        case 0x02: return pal.color(QPalette::Highlight);
+        case 0x03: return pal.color(QPalette::Mid);
+        case 0x09: return pal.color(QPalette::HighlightedText);
+        case 0x13: return pal.color(QPalette::Light);
         case 0x05: return pal.color(QPalette::Base);
         case 0x08: return pal.color(QPalette::Text);
         case 0x0D: return pal.color(QPalette::Highlight);

@@ -556,6 +556,81 @@ TEST_F(ListFixture, UpdatesBetweenBeginAndEndReachTheViewOnce) {
     EXPECT_EQ(resets, 1);
 }
 
+TEST_F(ListFixture, IndexesFollowInsertionsRemovalsAndArrangement) {
+    lv->SetViewStyle(vsReport);
+    Fill({{"A"}, {"B"}, {"C"}, {"D"}});
+    TListItems* items = lv->Items();
+    auto expectIndexesArePositions = [&] {
+        for (int i = 0; i < items->Count(); ++i) {
+            EXPECT_EQ(items->Item(i)->Index(), i) << items->Item(i)->Caption().toStdString();
+            EXPECT_EQ(items->IndexOf(items->Item(i)), i);
+            EXPECT_EQ(Cell(i, 0), items->Item(i)->Caption());
+        }
+    };
+    // Several changes in the middle, inside and outside an update, before any
+    // index is asked for.
+    items->Insert(2)->SetCaption("x");
+    items->BeginUpdate();
+    items->Insert(0)->SetCaption("y");
+    items->Delete(3);
+    items->Add()->SetCaption("z");
+    items->EndUpdate();
+    items->Insert(1)->SetCaption("w");
+    EXPECT_EQ(Captions(), (std::vector<QString>{"y", "w", "A", "B", "C", "D", "z"}));
+    expectIndexesArePositions();
+    items->Item(2)->Delete();
+    expectIndexesArePositions();
+
+    std::vector<TListItem*> reversed;
+    for (int i = items->Count() - 1; i >= 0; --i) reversed.push_back(items->Item(i));
+    ASSERT_TRUE(lv->ArrangeItems(reversed));
+    EXPECT_EQ(Captions(), (std::vector<QString>{"z", "D", "C", "B", "w", "y"}));
+    expectIndexesArePositions();
+    // Not every item once: nothing changes.
+    TListView other(nullptr);
+    std::vector<TListItem*> wrong = reversed;
+    wrong.pop_back();
+    std::vector<TListItem*> twice = wrong;
+    twice.push_back(reversed.front());
+    std::vector<TListItem*> foreign = wrong;
+    foreign.push_back(other.Items()->Add());
+    for (const auto& order : {wrong, twice, foreign}) EXPECT_FALSE(lv->ArrangeItems(order));
+    EXPECT_EQ(Captions(), (std::vector<QString>{"z", "D", "C", "B", "w", "y"}));
+}
+
+// A list view that puts its items in caption order as the outermost update ends.
+class SortingAtUpdateEnd : public TListView {
+public:
+    using TListView::TListView;
+    int endings = 0;
+
+protected:
+    void UpdateEnding() override {
+        ++endings;
+        AlphaSort();
+    }
+};
+
+TEST_F(ListFixture, TheOutermostUpdateEndLetsTheListViewChangeItemsFirst) {
+    auto* sorting = CreateNamed<SortingAtUpdateEnd>(form, "Sorting");
+    sorting->SetParent(form);
+    sorting->SetViewStyle(vsReport);
+    sorting->Columns()->Add()->SetCaption("Code");
+    int resets = 0;
+    QObject::connect(sorting->View()->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    sorting->Items()->BeginUpdate();
+    sorting->Items()->BeginUpdate();
+    for (const char* caption : {"c", "a", "b"}) sorting->Items()->Add()->SetCaption(caption);
+    sorting->Items()->EndUpdate();
+    EXPECT_EQ(sorting->endings, 0);
+    EXPECT_EQ(sorting->Items()->Item(0)->Caption(), "c");
+    sorting->Items()->EndUpdate();
+    EXPECT_EQ(sorting->endings, 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(sorting->View()->model()->index(0, 0).data().toString(), "a");
+    EXPECT_EQ(sorting->View()->model()->index(2, 0).data().toString(), "c");
+}
+
 TEST_F(ListFixture, ColumnWidthsHonourLimitsAndAutoSize) {
     lv->SetViewStyle(vsReport);
     Fill({{"A01", "A rather long name for the column", "1"}});
