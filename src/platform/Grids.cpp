@@ -1,5 +1,6 @@
 #include "platform/Grids.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QComboBox>
@@ -180,6 +181,25 @@ private:
     TCustomGrid* FGrid;
 };
 
+// The view's corner button sits over the fixed cell (0, 0) when both a fixed row
+// and a fixed column show: it is painted as that cell.
+class CornerPainter : public QObject {
+public:
+    CornerPainter(TCustomGrid* grid, QWidget* corner) : QObject(corner), FGrid(grid) { corner->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() != QEvent::Paint) return false;
+        auto* corner = static_cast<QWidget*>(object);
+        QPainter painter(corner);
+        FGrid->PaintCell(painter, 0, 0, corner->rect());
+        return true;
+    }
+
+private:
+    TCustomGrid* FGrid;
+};
+
 class GridView : public QTableView {
 public:
     explicit GridView(TCustomGrid* grid) : FGrid(grid) {
@@ -241,6 +261,8 @@ TCustomGrid::TCustomGrid(TComponent* AOwner)
     delete old;
     FView->setItemDelegate(new grid_detail::GridDelegate(this));
     FView->setFocusPolicy(Qt::StrongFocus);
+    if (auto* corner = FView->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
+        new grid_detail::CornerPainter(this, corner);
     RouteEventsFrom(FView->viewport());
     FColWidths.assign(static_cast<size_t>(FColCount), FDefaultColWidth);
     FRowHeights.assign(static_cast<size_t>(FRowCount), FDefaultRowHeight);

@@ -85,6 +85,7 @@ class GridModel;
 class GridDelegate;
 class GridHeader;
 class GridSelectionModel;
+class CornerPainter;
 }  // namespace grid_detail
 
 // The grid machinery: counts, sizes, the current cell and selection, keyboard
@@ -170,6 +171,7 @@ protected:
     friend class grid_detail::GridDelegate;
     friend class grid_detail::GridHeader;
     friend class grid_detail::GridSelectionModel;
+    friend class grid_detail::CornerPainter;
 
     // Whether the cell may become current; raises OnSelectCell.
     virtual bool SelectCell(int col, int row);

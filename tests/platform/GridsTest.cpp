@@ -399,5 +399,25 @@ TEST(StringGrid, OnDrawCellSeesFixedSelectedAndFocusedCells) {
     EXPECT_EQ(g->Canvas(), nullptr);
 }
 
+TEST(StringGrid, TheFixedCornerCellShowsItsText) {
+    GridForm f;
+    f.grid->SetColCount(3);
+    f.grid->SetRowCount(3);
+    f.form->Show();
+    auto cornerInk = [&] {
+        const QImage shot = f.grid->Handle()->grab().toImage();
+        // The corner cell is the top-left DefaultColWidth x DefaultRowHeight area.
+        const QColor face = shot.pixelColor(2, 2);
+        int ink = 0;
+        for (int y = 2; y < 20; ++y)
+            for (int x = 2; x < 60; ++x)
+                if (shot.pixelColor(x, y) != face) ++ink;
+        return ink;
+    };
+    const int blank = cornerInk();
+    f.grid->SetCells(0, 0, "WWWW");
+    EXPECT_GT(cornerInk(), blank + 20);
+}
+
 }  // namespace
 }  // namespace kv
