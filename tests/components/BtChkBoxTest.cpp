@@ -15,9 +15,12 @@
 #include "components/BtChkBox.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
+#include "WidgetTestSupport.h"
 
 namespace kv {
 namespace {
+
+using test::SendKey;
 
 // A strip of `cells` cells of size x size, each one colour, with a teal pixel at
 // the bottom-left of every cell (the transparent colour of the strip).
@@ -50,12 +53,6 @@ void UseCrispFont(TControl* control, int pixelHeight) {
     control->Font()->SetQFont(f);
 }
 
-void SendKey(QWidget* widget, Qt::Key key, const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &release);
-}
 
 // A shown form with one box on it, so focus and accelerators work as in a dialog.
 class BoxOnForm : public ::testing::Test {

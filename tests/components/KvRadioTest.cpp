@@ -19,9 +19,12 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
+#include "WidgetTestSupport.h"
 
 namespace kv {
 namespace {
+
+using test::SendKey;
 
 QImage Render(TControl* control) { return control->Handle()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 QRgb Rgb(TColor color) { return ColorToQColor(color).rgb() | 0xFF000000u; }
@@ -46,12 +49,6 @@ bool AllColumnsAre(const QImage& image, int from, int to, QRgb colour) {
     return true;
 }
 
-void SendKey(QWidget* widget, Qt::Key key, const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &release);
-}
 
 // A point on the circle of a button (caption on the right).
 LPARAM OnTheCircle(const TControl* button) { return MakePointParam(6, button->Height() / 2); }

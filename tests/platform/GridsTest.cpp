@@ -18,16 +18,13 @@
 #include "platform/Forms.h"
 #include "platform/Grids.h"
 #include "platform/StdCtrls.h"
+#include "WidgetTestSupport.h"
 
 namespace kv {
 namespace {
 
-void SendKey(QWidget* target, int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, qtKey, mods, text);
-    QApplication::sendEvent(target, &release);
-}
+using test::SendKey;
+
 
 // Where keys typed now arrive: the open editor, else the grid.
 QWidget* KeyTarget(TStringGrid* grid) { return grid->InplaceEditor() ? grid->InplaceEditor() : grid->Handle(); }

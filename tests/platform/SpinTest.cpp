@@ -8,21 +8,15 @@
 
 #include "platform/Forms.h"
 #include "platform/Spin.h"
+#include "WidgetTestSupport.h"
 
 namespace kv {
 namespace {
 
-void SendKey(QWidget* widget, Qt::Key key, const QString& text = QString(),
-             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(widget, &release);
-}
+using test::SendKey;
+using test::TypeText;
 
-void Type(QWidget* widget, const QString& text) {
-    for (QChar ch : text) SendKey(widget, static_cast<Qt::Key>(ch.toUpper().unicode()), QString(ch));
-}
+
 
 struct SpinFixture : ::testing::Test {
     void SetUp() override {
@@ -135,7 +129,7 @@ TEST_F(SpinFixture, OnlyDigitsSignsAndControlCharactersCanBeTyped) {
     form->Show();
     spin->SetFocus();
     spin->SetTextValue("");
-    Type(spin->Handle(), "1a2-b+3");
+    TypeText(spin->Handle(), "1a2-b+3");
     // Signs anywhere stay possible: a descendant may repair them on change.
     EXPECT_EQ(spin->Text(), "12-+3");
     SendKey(spin->Handle(), Qt::Key_Backspace, "\b");
@@ -144,7 +138,7 @@ TEST_F(SpinFixture, OnlyDigitsSignsAndControlCharactersCanBeTyped) {
     spin->SetTextValue("5");
     spin->SetEditorEnabled(false);
     spin->LineEdit()->setCursorPosition(1);
-    Type(spin->Handle(), "9");
+    TypeText(spin->Handle(), "9");
     SendKey(spin->Handle(), Qt::Key_Backspace, "\b");
     spin->LineEdit()->setCursorPosition(0);
     SendKey(spin->Handle(), Qt::Key_Delete);

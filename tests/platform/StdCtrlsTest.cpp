@@ -17,17 +17,13 @@
 #include "platform/Forms.h"
 #include "platform/Spin.h"
 #include "platform/StdCtrls.h"
+#include "WidgetTestSupport.h"
 
 namespace kv {
 namespace {
 
-void SendKey(QWidget* widget, Qt::Key key, const QString& text = QString(),
-             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(widget, &release);
-}
+using test::SendKey;
+
 
 void TypeText(QWidget* widget, const QString& text) {
     for (QChar ch : text) {
